@@ -1,0 +1,3 @@
+#include "config/config.h"
+
+const TargetConfiguration* TargetConfig = &kConfigurationKT72M;

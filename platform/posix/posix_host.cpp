@@ -1,0 +1,207 @@
+#include "platform/posix/posix_host.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+#include <vector>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+extern char** environ;
+
+struct PlatFileObject {
+    int fd;
+};
+
+struct PlatProcessObject {
+    pid_t pid;
+    int status;
+    bool ended;
+};
+
+std::string NarrowPath(const wchar_t* path)
+{
+    std::string out;
+    for (; *path != 0; path++)
+        out.push_back((char)(unsigned char)*path);
+    return out;
+}
+
+bool WidenPath(const char* path, wchar_t* out, uint32_t capacity)
+{
+    size_t length = strlen(path);
+    if (length + 1 > capacity)
+        return false;
+    for (size_t i = 0; i < length; i++)
+        out[i] = (wchar_t)(unsigned char)path[i];
+    out[length] = 0;
+    return true;
+}
+
+bool PosixCreatePrivateFolder(wchar_t* folder, uint32_t capacity)
+{
+    const char* base = getenv("TMPDIR");
+    if (base == nullptr || base[0] == 0)
+        base = "/tmp";
+    std::string pattern = std::string(base) + "/korvel-XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back(0);
+    if (mkdtemp(buffer.data()) == nullptr)   // mode 0700
+        return false;
+    std::string made = std::string(buffer.data()) + "/";
+    if (!WidenPath(made.c_str(), folder, capacity)) {
+        rmdir(buffer.data());
+        return false;
+    }
+    return true;
+}
+
+bool PosixRemoveFolder(const wchar_t* folder)
+{
+    return rmdir(NarrowPath(folder).c_str()) == 0;
+}
+
+PlatFile PosixCreateNewFile(const wchar_t* path, bool executable)
+{
+    int fd = open(NarrowPath(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                  executable ? 0700 : 0600);
+    if (fd < 0)
+        return nullptr;
+    return new PlatFileObject{fd};
+}
+
+uint32_t PosixWriteFile(PlatFile file, const uint8_t* bytes, uint32_t count)
+{
+    uint32_t done = 0;
+    while (done < count) {
+        ssize_t n = write(file->fd, bytes + done, count - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += (uint32_t)n;
+    }
+    return done;
+}
+
+bool PosixCloseFile(PlatFile file)
+{
+    bool ok = close(file->fd) == 0;
+    delete file;
+    return ok;
+}
+
+bool PosixDeleteFile(const wchar_t* path)
+{
+    return unlink(NarrowPath(path).c_str()) == 0;
+}
+
+bool SplitQuotedCommandLine(const wchar_t* cmdLine, std::string* program, std::string* argument)
+{
+    std::string* parts[2] = {program, argument};
+    int index = 0;
+    const wchar_t* p = cmdLine;
+    while (*p != 0 && index < 2) {
+        while (*p == L' ')
+            p++;
+        if (*p != L'"')
+            return false;
+        const wchar_t* end = wcschr(p + 1, L'"');
+        if (end == nullptr)
+            return false;
+        std::wstring quoted(p + 1, end);
+        *parts[index++] = NarrowPath(quoted.c_str());
+        p = end + 1;
+    }
+    return index == 2 && *p == 0;
+}
+
+PlatProcess PosixStartProcess(const wchar_t* cmdLine)
+{
+    std::string program;
+    std::string argument;
+    if (!SplitQuotedCommandLine(cmdLine, &program, &argument))
+        return nullptr;
+    // Our standard output may hold text the child must not overtake.
+    fflush(stdout);
+    char* argv[] = {program.data(), argument.data(), nullptr};
+    pid_t pid;
+    if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ) != 0)
+        return nullptr;
+    return new PlatProcessObject{pid, 0, false};
+}
+
+void PosixWaitProcess(PlatProcess process)
+{
+    while (!process->ended) {
+        pid_t r = waitpid(process->pid, &process->status, 0);
+        if (r == process->pid)
+            process->ended = true;
+        else if (r < 0 && errno != EINTR)
+            return;
+    }
+}
+
+bool PosixGetExitCode(PlatProcess process, uint32_t* exitCode)
+{
+    if (!process->ended || !WIFEXITED(process->status))
+        return false;   // a verifier killed by a signal reported nothing
+    *exitCode = (uint32_t)WEXITSTATUS(process->status);
+    return true;
+}
+
+void PosixCloseProcess(PlatProcess process)
+{
+    delete process;
+}
+
+void PosixSleep(uint32_t ms)
+{
+    struct timespec request = {(time_t)(ms / 1000), (long)(ms % 1000) * 1000000L};
+    while (nanosleep(&request, &request) != 0 && errno == EINTR) {
+    }
+}
+
+uint64_t PosixMonotonicMs(void)
+{
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return (uint64_t)now.tv_sec * 1000u + (uint64_t)now.tv_nsec / 1000000u;
+}
+
+void PosixWaitKey(void)
+{
+    // Unattended runs (no terminal) must not block.
+    if (!isatty(STDIN_FILENO))
+        return;
+    struct termios saved;
+    if (tcgetattr(STDIN_FILENO, &saved) != 0)
+        return;
+    struct termios raw = saved;
+    raw.c_lflag &= (tcflag_t) ~(ICANON | ECHO);
+    raw.c_cc[VMIN] = 1;
+    raw.c_cc[VTIME] = 0;
+    tcsetattr(STDIN_FILENO, TCSANOW, &raw);
+    unsigned char key;
+    while (read(STDIN_FILENO, &key, 1) < 0 && errno == EINTR) {
+    }
+    tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+}
+
+void PosixWriteConsoleWide(const wchar_t* text)
+{
+    // Narrow and wide output on one stream is undefined in POSIX C: the
+    // texts are ASCII, so they go out as the same bytes on the narrow stream.
+    std::string narrow;
+    for (; *text != 0; text++)
+        narrow.push_back(*text < 0x80 ? (char)*text : '?');
+    fputs(narrow.c_str(), stdout);
+    fflush(stdout);
+}
