@@ -102,9 +102,7 @@ PlatDriveType PlatGetDriveType(char letter)
     if (letter >= 'A' && letter <= 'Z')
         type = m.At(letter).type;
     if (const Fault* f = m.TakeFault(Op::Type); f != nullptr && f->kind == Fault::Kind::DriveType) {
-        type = f->driveType;
-        if (letter >= 'A' && letter <= 'Z')
-            m.At(letter).type = type;   // the letter stays changed, as a swapped drive would
+        type = f->driveType;   // this call only; --letter changes a letter for good
     }
     m.Log(Printf("type %c:\\ %s", letter, TypeName(type)));
     return type;
@@ -137,6 +135,8 @@ bool PlatSendPassThrough(PlatHandle handle, PassThroughBlock* block, uint32_t in
 {
     Machine& m = TheMachine();
     const ScsiPassThroughDirect& s = block->sptd;
+    const uint8_t* raw = reinterpret_cast<const uint8_t*>(block);
+    m.lastBlock.assign(raw, raw + sizeof(PassThroughBlock));
     uint32_t cdbLength = s.CdbLength <= 16 ? s.CdbLength : 16;
     std::string line = Printf("scsi h%u cdb=%s dir=%s xfer=%u timeout=%u", HandleNumber(handle),
                               sim::HexBytes(s.Cdb, cdbLength).c_str(),

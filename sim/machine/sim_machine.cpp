@@ -30,6 +30,7 @@ void Machine::Reset()
     handles.clear();
     lastError = 0;
     holding = false;
+    lastBlock.clear();
 }
 
 void Machine::Log(const std::string& line)

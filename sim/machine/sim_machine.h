@@ -65,6 +65,7 @@ struct Machine {
     std::vector<Handle> handles;                     // handle n is handles[n - 1]
     uint32_t lastError = 0;
     bool holding = false;
+    std::vector<uint8_t> lastBlock;                  // the last pass-through block as received
 
     Letter& At(char letter) { return letters[letter - 'A']; }
     void Reset();

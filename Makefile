@@ -1,0 +1,45 @@
+# Thin wrapper over CMake presets. `make demo` and `make test` work on a fresh
+# Debian 12 machine: both install what is missing first.
+.PHONY: all bootstrap build demo test test-default test-asan quick fuzz bench install clean
+
+all: build
+
+bootstrap:
+	@sh scripts/bootstrap.sh
+
+build: bootstrap
+	cmake --preset default
+	cmake --build --preset default
+
+# The main job: a whole update against the built-in simulated drive.
+demo: build
+	./build/korvel-sim-kt72m --realtime
+
+test: bootstrap test-default test-asan
+
+test-default:
+	cmake --preset default
+	cmake --build --preset default
+	ctest --preset default -j2
+
+test-asan:
+	cmake --preset asan
+	cmake --build --preset asan
+	ctest --preset asan -j2
+
+# Inner loop: rebuild and run the tests of the default tree, no set-up.
+quick:
+	cmake --build --preset default
+	ctest --preset default -j2
+
+fuzz: build
+	./build/tests/fuzz_container -max_total_time=600 build/tests/fuzz_corpus
+
+bench: build
+	sh bench/run.sh
+
+install: build
+	cmake --install build
+
+clean:
+	rm -rf build build-asan
