@@ -13,7 +13,7 @@ build: bootstrap
 
 # The main job: a whole update against the built-in simulated drive.
 demo: build
-	./build/korvel-sim-kt72m --realtime
+	./build/korvel-sim-kt72m --realtime --letter C=fixed --drive D=other --drive E --flash-ms 10000
 
 test: bootstrap test-default test-asan
 

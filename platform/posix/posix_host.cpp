@@ -16,9 +16,27 @@
 
 extern char** environ;
 
+// Writes are gathered here: the launcher writes in pieces of 4096 bytes.
 struct PlatFileObject {
     int fd;
+    uint32_t used;
+    bool failed;
+    uint8_t buffer[65536];
 };
+
+static bool WriteAll(int fd, const uint8_t* bytes, size_t count)
+{
+    size_t done = 0;
+    while (done < count) {
+        ssize_t n = write(fd, bytes + done, count - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += (size_t)n;
+    }
+    return true;
+}
 
 struct PlatProcessObject {
     pid_t pid;
@@ -74,26 +92,34 @@ PlatFile PosixCreateNewFile(const wchar_t* path, bool executable)
                   executable ? 0700 : 0600);
     if (fd < 0)
         return nullptr;
-    return new PlatFileObject{fd};
+    PlatFileObject* file = new PlatFileObject;
+    file->fd = fd;
+    file->used = 0;
+    file->failed = false;
+    return file;
 }
 
 uint32_t PosixWriteFile(PlatFile file, const uint8_t* bytes, uint32_t count)
 {
     uint32_t done = 0;
-    while (done < count) {
-        ssize_t n = write(file->fd, bytes + done, count - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += (uint32_t)n;
+    while (done < count && !file->failed) {
+        uint32_t room = (uint32_t)sizeof(file->buffer) - file->used;
+        uint32_t piece = count - done < room ? count - done : room;
+        memcpy(file->buffer + file->used, bytes + done, piece);
+        file->used += piece;
+        done += piece;
+        if (file->used == sizeof(file->buffer)) {
+            file->failed = !WriteAll(file->fd, file->buffer, file->used);
+            file->used = 0;
+        }
     }
-    return done;
+    return file->failed ? 0 : done;
 }
 
 bool PosixCloseFile(PlatFile file)
 {
-    bool ok = close(file->fd) == 0;
+    bool ok = !file->failed && WriteAll(file->fd, file->buffer, file->used);
+    ok = close(file->fd) == 0 && ok;
     delete file;
     return ok;
 }

@@ -1,6 +1,7 @@
 #include "sim/drive/sim_drive.h"
 
 #include <algorithm>
+#include <utility>
 #include <cstring>
 
 #include "tools/common/test_firmware.h"
@@ -144,7 +145,7 @@ void Drive::FinishFlashing()
     flashing_ = false;
     flashed_ = true;
     if (!setup_.flashKeepsOldFirmware)
-        firmware_ = staged_;
+        firmware_ = std::move(staged_);
     unitAttention_ = true;
 }
 

@@ -26,5 +26,6 @@ int main(int argc, char** argv)
     }
     // Discovery may end the process itself; the trace is written either way.
     atexit(sim::FinishTrace);
+    sim::MarkSetupDone();
     return KorvelMain();
 }

@@ -1,6 +1,7 @@
 #include "sim/harness/sim_options.h"
 
 #include <algorithm>
+#include <sys/resource.h>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -264,6 +265,21 @@ bool ConfigureMachine(int argc, char** argv, const std::string& defaultModel, bo
     return true;
 }
 
+static long long setupCpuUs = 0;
+
+static long long CpuUs(int who)
+{
+    struct rusage r;
+    getrusage(who, &r);
+    return (long long)(r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1000000 + r.ru_utime.tv_usec +
+           r.ru_stime.tv_usec;
+}
+
+void MarkSetupDone(void)
+{
+    setupCpuUs = CpuUs(RUSAGE_SELF);
+}
+
 void FinishTrace(void)
 {
     Machine& m = TheMachine();
@@ -278,6 +294,19 @@ void FinishTrace(void)
         m.Log(line);
     }
     m.Log(m.holding ? "end hold=on" : "end hold=off");
+    // For the benchmarks: this process apart from the verifier it ran.
+    struct rusage self, children;
+    getrusage(RUSAGE_SELF, &self);
+    getrusage(RUSAGE_CHILDREN, &children);
+    auto us = [](const struct rusage& r) {
+        return (long long)(r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1000000 + r.ru_utime.tv_usec +
+               r.ru_stime.tv_usec;
+    };
+    char line[160];
+    snprintf(line, sizeof(line),
+             "end cpu-us self=%lld setup=%lld children=%lld maxrss-kb self=%ld children=%ld",
+             us(self), setupCpuUs, us(children), self.ru_maxrss, children.ru_maxrss);
+    m.Log(line);
     m.WriteTrace();
 }
 

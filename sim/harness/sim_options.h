@@ -13,6 +13,9 @@ bool ConfigureMachine(int argc, char** argv, const std::string& defaultModel, bo
 
 const char* HarnessUsage(void);
 
+// Notes the CPU time used so far: the set-up, apart from the run.
+void MarkSetupDone(void);
+
 // Appends the machine's final state to the trace and writes it.
 void FinishTrace(void);
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace sim {
 
@@ -79,10 +80,17 @@ std::string HexBytes(const uint8_t* bytes, size_t count)
 
 uint32_t Fnv1a(const uint8_t* bytes, size_t count)
 {
-    uint32_t h = 2166136261u;
-    for (size_t i = 0; i < count; i++)
-        h = (h ^ bytes[i]) * 16777619u;
-    return h;
+    // FNV-1a over 64-bit words (bytes little-endian), then the tail bytes.
+    uint64_t h = 14695981039346656037ull;
+    size_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        uint64_t w;
+        memcpy(&w, bytes + i, 8);   // host byte order: the tests hash on the same host
+        h = (h ^ w) * 1099511628211ull;
+    }
+    for (; i < count; i++)
+        h = (h ^ bytes[i]) * 1099511628211ull;
+    return (uint32_t)(h ^ (h >> 32));
 }
 
 bool ParseDriveType(const std::string& name, PlatDriveType* type)

@@ -18,11 +18,11 @@ std::vector<uint8_t> MakeTestFirmwareBody(const std::string& vendor, const std::
     for (unsigned char c : ident)
         state = (state ^ c) * 0x100000001B3ull;
     std::vector<uint8_t> body(kFirmwareBodySize);
-    for (uint32_t i = 0; i < kFirmwareBodySize; i++) {
+    for (uint32_t i = 0; i < kFirmwareBodySize; i += 8) {
         state ^= state << 13;
         state ^= state >> 7;
         state ^= state << 17;
-        body[i] = (uint8_t)(state >> 24);
+        memcpy(body.data() + i, &state, 8);   // little-endian hosts only (x86, ARM)
     }
     memcpy(body.data() + kIdentificationOffset, ident.data(), ident.size());
     return body;
