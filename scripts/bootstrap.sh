@@ -3,7 +3,7 @@
 set -eu
 
 PACKAGES="build-essential cmake ninja-build libgtest-dev libmbedtls-dev clang libclang-rt-14-dev
-faketime openssl python3"
+faketime openssl python3 libsystemd-dev dbus-daemon strace"
 
 missing=""
 for p in $PACKAGES; do
