@@ -163,6 +163,8 @@ TEST(MonitorTest, DriveThatNeverResetsIsGivenUpAfterTenMinutesWithoutProgress)
     ASSERT_GE(run.out.size(), tail.size());
     EXPECT_EQ(run.out.substr(run.out.size() - tail.size()), tail);
     EXPECT_EQ(run.Count("key"), 0u);
+    EXPECT_EQ(run.Count("hold on"), 1u);
+    EXPECT_TRUE(run.Has("end hold=off"));
     // 4 s of flashing, then 600 s of polls that repeat the same count.
     uint64_t slept = 0;
     for (const std::string& l : run.Lines("sleep "))
