@@ -13,8 +13,7 @@
 #include "platform/linux/sleep_inhibitor.h"
 #include "platform/linux/sysfs.h"
 #include "platform/platform.h"
-#include "platform/posix/embedded_resources.h"
-#include "platform/posix/posix_host.h"
+#include "platform/host.h"
 
 struct PlatDevice {
     int fd;
@@ -105,39 +104,52 @@ void PlatDebugOutput(const wchar_t* text)
 
 void PlatWriteConsoleWide(const wchar_t* text)
 {
-    PosixWriteConsoleWide(text);
+    HostWriteConsoleWide(text);
 }
 
-PlatResource PlatFindResource(uint16_t id) { return EmbeddedFindResource(id); }
-PlatResourceData PlatLoadResource(PlatResource resource) { return EmbeddedLoadResource(resource); }
-const uint8_t* PlatLockResource(PlatResourceData data) { return EmbeddedLockResource(data); }
-uint32_t PlatSizeofResource(PlatResource resource) { return EmbeddedSizeofResource(resource); }
+// The seam's resource handles are the host's, passed through unchanged.
+PlatResource PlatFindResource(uint16_t id)
+{
+    return static_cast<PlatResource>(HostFindResource(id));
+}
+PlatResourceData PlatLoadResource(PlatResource resource)
+{
+    return static_cast<PlatResourceData>(HostLoadResource(resource));
+}
+const uint8_t* PlatLockResource(PlatResourceData data)
+{
+    return HostLockResource(data);
+}
+uint32_t PlatSizeofResource(PlatResource resource)
+{
+    return HostSizeofResource(resource);
+}
 
 bool PlatCreatePrivateFolder(wchar_t* folder, uint32_t capacity)
 {
-    return PosixCreatePrivateFolder(folder, capacity);
+    return HostCreatePrivateFolder(folder, capacity);
 }
-bool PlatRemoveFolder(const wchar_t* folder) { return PosixRemoveFolder(folder); }
+bool PlatRemoveFolder(const wchar_t* folder) { return HostRemoveFolder(folder); }
 PlatFile PlatCreateNewFile(const wchar_t* path, bool executable)
 {
-    return PosixCreateNewFile(path, executable);
+    return HostCreateNewFile(path, executable);
 }
 uint32_t PlatWriteFile(PlatFile file, const uint8_t* bytes, uint32_t count)
 {
-    return PosixWriteFile(file, bytes, count);
+    return HostWriteFile(file, bytes, count);
 }
-bool PlatCloseFile(PlatFile file) { return PosixCloseFile(file); }
-bool PlatDeleteFile(const wchar_t* path) { return PosixDeleteFile(path); }
-PlatProcess PlatStartProcess(const wchar_t* cmdLine) { return PosixStartProcess(cmdLine); }
-void PlatWaitProcess(PlatProcess process) { PosixWaitProcess(process); }
+bool PlatCloseFile(PlatFile file) { return HostCloseFile(file); }
+bool PlatDeleteFile(const wchar_t* path) { return HostDeleteFile(path); }
+PlatProcess PlatStartProcess(const wchar_t* cmdLine) { return HostStartProcess(cmdLine); }
+void PlatWaitProcess(PlatProcess process) { HostWaitProcess(process); }
 bool PlatGetExitCode(PlatProcess process, uint32_t* exitCode)
 {
-    return PosixGetExitCode(process, exitCode);
+    return HostGetExitCode(process, exitCode);
 }
-void PlatCloseProcess(PlatProcess process) { PosixCloseProcess(process); }
-void PlatSleep(uint32_t ms) { PosixSleep(ms); }
-uint64_t PlatMonotonicMs(void) { return PosixMonotonicMs(); }
-void PlatWaitKey(void) { PosixWaitKey(); }
+void PlatCloseProcess(PlatProcess process) { HostCloseProcess(process); }
+void PlatSleep(uint32_t ms) { HostSleep(ms); }
+uint64_t PlatMonotonicMs(void) { return HostMonotonicMs(); }
+void PlatWaitKey(void) { HostWaitKey(); }
 
 const char* PlatDriveAccessRefusal(void)
 {

@@ -1,39 +1,25 @@
 #include "platform/posix/embedded_resources.h"
 
-#include <vector>
-
-static std::vector<PlatResourceInfo>& Table(void)
+const void* HostFindResource(uint16_t id)
 {
-    static std::vector<PlatResourceInfo> table = [] {
-        std::vector<PlatResourceInfo> t;
-        for (size_t i = 0; i < kEmbeddedResourceCount; i++) {
-            const EmbeddedResource& r = kEmbeddedResources[i];
-            t.push_back({r.id, (uint32_t)(r.end - r.begin), true, {r.begin}});
-        }
-        return t;
-    }();
-    return table;
-}
-
-PlatResource EmbeddedFindResource(uint16_t id)
-{
-    for (const PlatResourceInfo& info : Table())
-        if (info.id == id)
-            return &info;
+    for (size_t i = 0; i < kEmbeddedResourceCount; i++)
+        if (kEmbeddedResources[i].id == id)
+            return &kEmbeddedResources[i];
     return nullptr;
 }
 
-PlatResourceData EmbeddedLoadResource(PlatResource resource)
+const void* HostLoadResource(const void* found)
 {
-    return resource != nullptr && resource->loadable ? &resource->blob : nullptr;
+    return found;
 }
 
-const uint8_t* EmbeddedLockResource(PlatResourceData data)
+const uint8_t* HostLockResource(const void* loaded)
 {
-    return data != nullptr ? data->bytes : nullptr;
+    return loaded != nullptr ? static_cast<const EmbeddedResource*>(loaded)->begin : nullptr;
 }
 
-uint32_t EmbeddedSizeofResource(PlatResource resource)
+uint32_t HostSizeofResource(const void* found)
 {
-    return resource != nullptr ? resource->size : 0;
+    const EmbeddedResource* r = static_cast<const EmbeddedResource*>(found);
+    return r != nullptr ? (uint32_t)(r->end - r->begin) : 0;
 }

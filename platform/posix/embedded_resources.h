@@ -5,18 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/platform.h"
+#include "platform/host.h"
 
-struct PlatResourceBlob {
-    const uint8_t* bytes;
-};
-
-struct PlatResourceInfo {
-    uint16_t id;
-    uint32_t size;
-    bool loadable;
-    PlatResourceBlob blob;
-};
 
 // Generated per configuration.
 struct EmbeddedResource {
@@ -27,7 +17,4 @@ struct EmbeddedResource {
 extern const EmbeddedResource kEmbeddedResources[];
 extern const size_t kEmbeddedResourceCount;
 
-PlatResource EmbeddedFindResource(uint16_t id);
-PlatResourceData EmbeddedLoadResource(PlatResource resource);
-const uint8_t* EmbeddedLockResource(PlatResourceData data);
-uint32_t EmbeddedSizeofResource(PlatResource resource);
+// HostFindResource and the rest (platform/host.h) read this table.

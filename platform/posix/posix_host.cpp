@@ -1,4 +1,4 @@
-#include "platform/posix/posix_host.h"
+#include "platform/host.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -44,15 +44,7 @@ struct PlatProcessObject {
     bool ended;
 };
 
-std::string NarrowPath(const wchar_t* path)
-{
-    std::string out;
-    for (; *path != 0; path++)
-        out.push_back((char)(unsigned char)*path);
-    return out;
-}
-
-bool WidenPath(const char* path, wchar_t* out, uint32_t capacity)
+static bool WidenPath(const char* path, wchar_t* out, uint32_t capacity)
 {
     size_t length = strlen(path);
     if (length + 1 > capacity)
@@ -63,7 +55,7 @@ bool WidenPath(const char* path, wchar_t* out, uint32_t capacity)
     return true;
 }
 
-bool PosixCreatePrivateFolder(wchar_t* folder, uint32_t capacity)
+bool HostCreatePrivateFolder(wchar_t* folder, uint32_t capacity)
 {
     const char* base = getenv("TMPDIR");
     if (base == nullptr || base[0] == 0)
@@ -81,12 +73,12 @@ bool PosixCreatePrivateFolder(wchar_t* folder, uint32_t capacity)
     return true;
 }
 
-bool PosixRemoveFolder(const wchar_t* folder)
+bool HostRemoveFolder(const wchar_t* folder)
 {
     return rmdir(NarrowPath(folder).c_str()) == 0;
 }
 
-PlatFile PosixCreateNewFile(const wchar_t* path, bool executable)
+PlatFile HostCreateNewFile(const wchar_t* path, bool executable)
 {
     int fd = open(NarrowPath(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                   executable ? 0700 : 0600);
@@ -99,7 +91,7 @@ PlatFile PosixCreateNewFile(const wchar_t* path, bool executable)
     return file;
 }
 
-uint32_t PosixWriteFile(PlatFile file, const uint8_t* bytes, uint32_t count)
+uint32_t HostWriteFile(PlatFile file, const uint8_t* bytes, uint32_t count)
 {
     uint32_t done = 0;
     while (done < count && !file->failed) {
@@ -116,7 +108,7 @@ uint32_t PosixWriteFile(PlatFile file, const uint8_t* bytes, uint32_t count)
     return file->failed ? 0 : done;
 }
 
-bool PosixCloseFile(PlatFile file)
+bool HostCloseFile(PlatFile file)
 {
     bool ok = !file->failed && WriteAll(file->fd, file->buffer, file->used);
     ok = close(file->fd) == 0 && ok;
@@ -124,37 +116,18 @@ bool PosixCloseFile(PlatFile file)
     return ok;
 }
 
-bool PosixDeleteFile(const wchar_t* path)
+bool HostDeleteFile(const wchar_t* path)
 {
     return unlink(NarrowPath(path).c_str()) == 0;
 }
 
-bool SplitQuotedCommandLine(const wchar_t* cmdLine, std::string* program, std::string* argument)
+PlatProcess HostStartProcess(const wchar_t* cmdLine)
 {
-    std::string* parts[2] = {program, argument};
-    int index = 0;
-    const wchar_t* p = cmdLine;
-    while (*p != 0 && index < 2) {
-        while (*p == L' ')
-            p++;
-        if (*p != L'"')
-            return false;
-        const wchar_t* end = wcschr(p + 1, L'"');
-        if (end == nullptr)
-            return false;
-        std::wstring quoted(p + 1, end);
-        *parts[index++] = NarrowPath(quoted.c_str());
-        p = end + 1;
-    }
-    return index == 2 && *p == 0;
-}
-
-PlatProcess PosixStartProcess(const wchar_t* cmdLine)
-{
-    std::string program;
-    std::string argument;
-    if (!SplitQuotedCommandLine(cmdLine, &program, &argument))
+    std::wstring wideProgram, wideArgument;
+    if (!SplitQuotedCommandLine(cmdLine, &wideProgram, &wideArgument))
         return nullptr;
+    std::string program = NarrowPath(wideProgram.c_str());
+    std::string argument = NarrowPath(wideArgument.c_str());
     // Our standard output may hold text the child must not overtake.
     fflush(stdout);
     char* argv[] = {program.data(), argument.data(), nullptr};
@@ -164,7 +137,7 @@ PlatProcess PosixStartProcess(const wchar_t* cmdLine)
     return new PlatProcessObject{pid, 0, false};
 }
 
-void PosixWaitProcess(PlatProcess process)
+void HostWaitProcess(PlatProcess process)
 {
     while (!process->ended) {
         pid_t r = waitpid(process->pid, &process->status, 0);
@@ -175,7 +148,7 @@ void PosixWaitProcess(PlatProcess process)
     }
 }
 
-bool PosixGetExitCode(PlatProcess process, uint32_t* exitCode)
+bool HostGetExitCode(PlatProcess process, uint32_t* exitCode)
 {
     if (!process->ended || !WIFEXITED(process->status))
         return false;   // a verifier killed by a signal reported nothing
@@ -183,26 +156,26 @@ bool PosixGetExitCode(PlatProcess process, uint32_t* exitCode)
     return true;
 }
 
-void PosixCloseProcess(PlatProcess process)
+void HostCloseProcess(PlatProcess process)
 {
     delete process;
 }
 
-void PosixSleep(uint32_t ms)
+void HostSleep(uint32_t ms)
 {
     struct timespec request = {(time_t)(ms / 1000), (long)(ms % 1000) * 1000000L};
     while (nanosleep(&request, &request) != 0 && errno == EINTR) {
     }
 }
 
-uint64_t PosixMonotonicMs(void)
+uint64_t HostMonotonicMs(void)
 {
     struct timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
     return (uint64_t)now.tv_sec * 1000u + (uint64_t)now.tv_nsec / 1000000u;
 }
 
-void PosixWaitKey(void)
+void HostWaitKey(void)
 {
     // Unattended runs (no terminal) must not block.
     if (!isatty(STDIN_FILENO))
@@ -221,7 +194,7 @@ void PosixWaitKey(void)
     tcsetattr(STDIN_FILENO, TCSANOW, &saved);
 }
 
-void PosixWriteConsoleWide(const wchar_t* text)
+void HostWriteConsoleWide(const wchar_t* text)
 {
     // Narrow and wide output on one stream is undefined in POSIX C: the
     // texts are ASCII, so they go out as the same bytes on the narrow stream.

@@ -7,8 +7,7 @@
 #include <unistd.h>
 
 #include "platform/platform.h"
-#include "platform/posix/embedded_resources.h"
-#include "platform/posix/posix_host.h"
+#include "platform/host.h"
 #include "sim/machine/sim_machine.h"
 
 using sim::Fault;
@@ -75,7 +74,7 @@ bool BlockIsWellFormed(const PassThroughBlock* block, uint32_t inSize, uint32_t 
 std::string Basename(const wchar_t* path)
 {
     std::string narrow = NarrowPath(path);
-    size_t slash = narrow.find_last_of('/');
+    size_t slash = narrow.find_last_of("/\\");
     return slash == std::string::npos ? narrow : narrow.substr(slash + 1);
 }
 
@@ -238,57 +237,70 @@ void PlatDebugOutput(const wchar_t* text)
 
 void PlatWriteConsoleWide(const wchar_t* text)
 {
-    PosixWriteConsoleWide(text);
+    HostWriteConsoleWide(text);
 }
 
 PlatResource PlatFindResource(uint16_t id)
 {
     Machine& m = TheMachine();
     auto it = m.resources.find(id);
-    PlatResource found = nullptr;
+    PlatResourceInfo info = {id, false, true, nullptr, 0, {nullptr}};
     if (it == m.resources.end()) {
-        found = EmbeddedFindResource(id);
+        info.host = HostFindResource(id);
     } else if (it->second.kind != sim::ResourceOverride::Kind::Missing) {
-        auto& info = m.overrideInfos[id];
-        const std::vector<uint8_t>& bytes = it->second.bytes;
-        info.reset(new PlatResourceInfo{
-            id, (uint32_t)bytes.size(),
-            it->second.kind == sim::ResourceOverride::Kind::Replace, {bytes.data()}});
-        found = info.get();
+        info.isOverride = true;
+        info.loadable = it->second.kind == sim::ResourceOverride::Kind::Replace;
+        info.size = (uint32_t)it->second.bytes.size();
+        info.blob.bytes = it->second.bytes.data();
     }
-    m.Log(Printf("resource %u -> %s", id, found != nullptr ? "found" : "missing"));
-    return found;
+    bool found = info.host != nullptr || info.isOverride;
+    m.Log(Printf("resource %u -> %s", id, found ? "found" : "missing"));
+    if (!found)
+        return nullptr;
+    m.resourceInfos[id].reset(new PlatResourceInfo(info));
+    return m.resourceInfos[id].get();
 }
 
 PlatResourceData PlatLoadResource(PlatResource resource)
 {
-    PlatResourceData data = EmbeddedLoadResource(resource);
-    if (data == nullptr)
-        TheMachine().Log(Printf("resource %u load -> failed", resource ? resource->id : 0));
-    return data;
+    if (resource == nullptr)
+        return nullptr;
+    PlatResourceInfo* info = TheMachine().resourceInfos[resource->id].get();
+    if (!info->isOverride) {
+        const void* loaded = HostLoadResource(info->host);
+        info->blob.bytes = loaded != nullptr ? HostLockResource(loaded) : nullptr;
+        info->loadable = info->blob.bytes != nullptr;
+    }
+    if (!info->loadable) {
+        TheMachine().Log(Printf("resource %u load -> failed", info->id));
+        return nullptr;
+    }
+    return &info->blob;
 }
 
 const uint8_t* PlatLockResource(PlatResourceData data)
 {
-    return EmbeddedLockResource(data);
+    return data != nullptr ? data->bytes : nullptr;
 }
 
 uint32_t PlatSizeofResource(PlatResource resource)
 {
-    return EmbeddedSizeofResource(resource);
+    if (resource == nullptr)
+        return 0;
+    return resource->isOverride ? resource->size : HostSizeofResource(resource->host);
 }
 
 bool PlatCreatePrivateFolder(wchar_t* folder, uint32_t capacity)
 {
     Machine& m = TheMachine();
-    bool ok = m.TakeFault(Op::Folder) == nullptr && PosixCreatePrivateFolder(folder, capacity);
+    bool ok = m.TakeFault(Op::Folder) == nullptr && HostCreatePrivateFolder(folder, capacity);
     m.Log(ok ? "folder create -> ok" : "folder create -> failed");
     return ok;
 }
 
 bool PlatRemoveFolder(const wchar_t* folder)
 {
-    bool ok = PosixRemoveFolder(folder);
+    bool ok = HostRemoveFolder(folder);
     TheMachine().Log(ok ? "folder remove -> ok" : "folder remove -> failed");
     return ok;
 }
@@ -298,24 +310,24 @@ PlatFile PlatCreateNewFile(const wchar_t* path, bool executable)
     Machine& m = TheMachine();
     PlatFile file = nullptr;
     if (m.TakeFault(Op::Create) == nullptr)
-        file = PosixCreateNewFile(path, executable);
+        file = HostCreateNewFile(path, executable);
     m.Log("file create " + Basename(path) + (file != nullptr ? " -> ok" : " -> failed"));
     return file;
 }
 
 uint32_t PlatWriteFile(PlatFile file, const uint8_t* bytes, uint32_t count)
 {
-    return PosixWriteFile(file, bytes, count);
+    return HostWriteFile(file, bytes, count);
 }
 
 bool PlatCloseFile(PlatFile file)
 {
-    return PosixCloseFile(file);
+    return HostCloseFile(file);
 }
 
 bool PlatDeleteFile(const wchar_t* path)
 {
-    bool ok = PosixDeleteFile(path);
+    bool ok = HostDeleteFile(path);
     TheMachine().Log("file delete " + Basename(path) + (ok ? " -> ok" : " -> failed"));
     return ok;
 }
@@ -323,32 +335,31 @@ bool PlatDeleteFile(const wchar_t* path)
 PlatProcess PlatStartProcess(const wchar_t* cmdLine)
 {
     Machine& m = TheMachine();
-    std::string program, argument;
+    std::wstring program, argument;
     SplitQuotedCommandLine(cmdLine, &program, &argument);
     PlatProcess process = nullptr;
     if (m.TakeFault(Op::Spawn) == nullptr)
-        process = PosixStartProcess(cmdLine);
-    m.Log("spawn " + Basename(std::wstring(program.begin(), program.end()).c_str()) + " " +
-          Basename(std::wstring(argument.begin(), argument.end()).c_str()) +
+        process = HostStartProcess(cmdLine);
+    m.Log("spawn " + Basename(program.c_str()) + " " + Basename(argument.c_str()) +
           (process != nullptr ? " -> ok" : " -> failed"));
     return process;
 }
 
 void PlatWaitProcess(PlatProcess process)
 {
-    PosixWaitProcess(process);
+    HostWaitProcess(process);
 }
 
 bool PlatGetExitCode(PlatProcess process, uint32_t* exitCode)
 {
-    bool ok = PosixGetExitCode(process, exitCode);
+    bool ok = HostGetExitCode(process, exitCode);
     TheMachine().Log(ok ? Printf("exit-code %u", *exitCode) : "exit-code none");
     return ok;
 }
 
 void PlatCloseProcess(PlatProcess process)
 {
-    PosixCloseProcess(process);
+    HostCloseProcess(process);
 }
 
 void PlatSleep(uint32_t ms)
@@ -357,7 +368,7 @@ void PlatSleep(uint32_t ms)
     m.Log(Printf("sleep %u", ms));
     m.clockMs += ms;
     if (m.realTime)
-        PosixSleep(ms);
+        HostSleep(ms);
 }
 
 uint64_t PlatMonotonicMs(void)
@@ -370,7 +381,7 @@ void PlatWaitKey(void)
     Machine& m = TheMachine();
     m.Log("key");
     if (m.realTime)
-        PosixWaitKey();
+        HostWaitKey();
 }
 
 const char* PlatDriveAccessRefusal(void)

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/posix/embedded_resources.h"
+#include "platform/host.h"
 #include "sim/machine/sim_machine.h"
 
 namespace sim {
@@ -223,14 +223,15 @@ bool ConfigureMachine(int argc, char** argv, const std::string& defaultModel, bo
             } else if (action.rfind("truncate:", 0) == 0 &&
                        ParseNumber(action.c_str() + 9, &n)) {
                 // The build's own resource, cut to its first N bytes.
-                PlatResource own = EmbeddedFindResource(id);
-                if (own == nullptr) {
+                const void* own = HostFindResource(id);
+                const void* loaded = own != nullptr ? HostLoadResource(own) : nullptr;
+                const uint8_t* bytes = loaded != nullptr ? HostLockResource(loaded) : nullptr;
+                if (bytes == nullptr) {
                     *error = "no resource to truncate: " + v;
                     return false;
                 }
-                const uint8_t* bytes = own->blob.bytes;
                 r.kind = ResourceOverride::Kind::Replace;
-                r.bytes.assign(bytes, bytes + std::min<uint64_t>(n, own->size));
+                r.bytes.assign(bytes, bytes + std::min<uint64_t>(n, HostSizeofResource(own)));
             } else {
                 *error = "--resource action must be missing, unloadable, file:PATH or "
                          "truncate:N: " + action;

@@ -27,7 +27,7 @@ void Machine::Reset()
     realTime = false;
     denyDriveAccess = false;
     resources.clear();
-    overrideInfos.clear();
+    resourceInfos.clear();
     handles.clear();
     lastError = 0;
     holding = false;

@@ -10,8 +10,20 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/posix/embedded_resources.h"
 #include "sim/drive/sim_drive.h"
+
+// The simulated machine's resources: the host's own, or an override.
+struct PlatResourceBlob {
+    const uint8_t* bytes;
+};
+struct PlatResourceInfo {
+    uint16_t id;
+    bool isOverride;
+    bool loadable;
+    const void* host;   // the host's resource when not overridden
+    uint32_t size;
+    PlatResourceBlob blob;
+};
 
 namespace sim {
 
@@ -61,7 +73,7 @@ struct Machine {
     bool realTime = false;
     bool denyDriveAccess = false;
     std::map<uint16_t, ResourceOverride> resources;
-    std::map<uint16_t, std::unique_ptr<PlatResourceInfo>> overrideInfos;
+    std::map<uint16_t, std::unique_ptr<PlatResourceInfo>> resourceInfos;
     std::vector<Handle> handles;                     // handle n is handles[n - 1]
     uint32_t lastError = 0;
     bool holding = false;
