@@ -32,6 +32,16 @@ const void* HostLoadResource(const void* found);
 const uint8_t* HostLockResource(const void* loaded);
 uint32_t HostSizeofResource(const void* found);
 
+// CPU time and peak memory of this process and of its ended children (the
+// benchmarks read them); what a host cannot tell is 0.
+struct HostUsage {
+    long long selfCpuUs;
+    long long childrenCpuUs;
+    long selfMaxRssKb;
+    long childrenMaxRssKb;
+};
+bool HostResourceUsage(HostUsage* usage);
+
 // Wide path -> narrow (POSIX: one byte per character; Windows: ASCII only).
 std::string NarrowPath(const wchar_t* path);
 

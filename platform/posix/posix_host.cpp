@@ -8,6 +8,7 @@
 #include <vector>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -203,4 +204,20 @@ void HostWriteConsoleWide(const wchar_t* text)
         narrow.push_back(*text < 0x80 ? (char)*text : '?');
     fputs(narrow.c_str(), stdout);
     fflush(stdout);
+}
+
+bool HostResourceUsage(HostUsage* usage)
+{
+    struct rusage self, children;
+    if (getrusage(RUSAGE_SELF, &self) != 0 || getrusage(RUSAGE_CHILDREN, &children) != 0)
+        return false;
+    auto us = [](const struct rusage& r) {
+        return (long long)(r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1000000 + r.ru_utime.tv_usec +
+               r.ru_stime.tv_usec;
+    };
+    usage->selfCpuUs = us(self);
+    usage->childrenCpuUs = us(children);
+    usage->selfMaxRssKb = self.ru_maxrss;
+    usage->childrenMaxRssKb = children.ru_maxrss;
+    return true;
 }

@@ -1,7 +1,6 @@
 #include "sim/harness/sim_options.h"
 
 #include <algorithm>
-#include <sys/resource.h>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -268,17 +267,11 @@ bool ConfigureMachine(int argc, char** argv, const std::string& defaultModel, bo
 
 static long long setupCpuUs = 0;
 
-static long long CpuUs(int who)
-{
-    struct rusage r;
-    getrusage(who, &r);
-    return (long long)(r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1000000 + r.ru_utime.tv_usec +
-           r.ru_stime.tv_usec;
-}
-
 void MarkSetupDone(void)
 {
-    setupCpuUs = CpuUs(RUSAGE_SELF);
+    HostUsage usage;
+    if (HostResourceUsage(&usage))
+        setupCpuUs = usage.selfCpuUs;
 }
 
 void FinishTrace(void)
@@ -296,17 +289,13 @@ void FinishTrace(void)
     }
     m.Log(m.holding ? "end hold=on" : "end hold=off");
     // For the benchmarks: this process apart from the verifier it ran.
-    struct rusage self, children;
-    getrusage(RUSAGE_SELF, &self);
-    getrusage(RUSAGE_CHILDREN, &children);
-    auto us = [](const struct rusage& r) {
-        return (long long)(r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1000000 + r.ru_utime.tv_usec +
-               r.ru_stime.tv_usec;
-    };
+    HostUsage usage = {0, 0, 0, 0};
+    HostResourceUsage(&usage);
     char line[160];
     snprintf(line, sizeof(line),
              "end cpu-us self=%lld setup=%lld children=%lld maxrss-kb self=%ld children=%ld",
-             us(self), setupCpuUs, us(children), self.ru_maxrss, children.ru_maxrss);
+             usage.selfCpuUs, setupCpuUs, usage.childrenCpuUs, usage.selfMaxRssKb,
+             usage.childrenMaxRssKb);
     m.Log(line);
     m.WriteTrace();
 }

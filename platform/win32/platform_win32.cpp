@@ -1,0 +1,137 @@
+// The seam over Windows: kernel32 and the storage stack's pass-through.
+#include <windows.h>
+
+#include <cwchar>
+
+#include "platform/host.h"
+#include "platform/platform.h"
+
+namespace {
+constexpr DWORD kIoctlScsiPassThroughDirect = 0x4D014;
+constexpr DWORD kIoctlStorageMcnControl = 0x2D0944;
+uint32_t lastError = 0;
+}  // namespace
+
+PlatDriveType PlatGetDriveType(char letter)
+{
+    wchar_t root[10];
+    swprintf(root, 10, L"%c:\\", (wchar_t)letter);
+    return (PlatDriveType)GetDriveTypeW(root);
+}
+
+PlatHandle PlatOpenDevice(char letter, PlatDeviceAccess access)
+{
+    wchar_t path[10];
+    swprintf(path, 10, L"\\\\.\\%c:", (wchar_t)letter);
+    bool transport = access == PLAT_ACCESS_READ_WRITE;
+    HANDLE h = CreateFileW(path, transport ? (GENERIC_READ | GENERIC_WRITE) : FILE_READ_ATTRIBUTES,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           transport ? FILE_ATTRIBUTE_NORMAL : 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        lastError = GetLastError();
+        return nullptr;
+    }
+    return reinterpret_cast<PlatHandle>(h);
+}
+
+bool PlatSendPassThrough(PlatHandle handle, PassThroughBlock* block, uint32_t inSize,
+                         uint32_t outSize)
+{
+    DWORD returned = 0;
+    if (DeviceIoControl(reinterpret_cast<HANDLE>(handle), kIoctlScsiPassThroughDirect, block,
+                        inSize, block, outSize, &returned, nullptr))
+        return true;
+    lastError = GetLastError();
+    return false;
+}
+
+bool PlatSendMediaChangeControl(PlatHandle handle, uint8_t prevent)
+{
+    BYTE PreventMediaRemoval = prevent;   // PREVENT_MEDIA_REMOVAL
+    DWORD returned = 0;
+    if (DeviceIoControl(reinterpret_cast<HANDLE>(handle), kIoctlStorageMcnControl,
+                        &PreventMediaRemoval, 1, nullptr, 0, &returned, nullptr))
+        return true;
+    lastError = GetLastError();
+    return false;
+}
+
+void PlatCloseHandle(PlatHandle handle)
+{
+    CloseHandle(reinterpret_cast<HANDLE>(handle));
+}
+
+uint32_t PlatLastError(void)
+{
+    return lastError;
+}
+
+void PlatDebugOutput(const wchar_t* text)
+{
+    OutputDebugStringW(text);
+}
+
+void PlatWriteConsoleWide(const wchar_t* text)
+{
+    HostWriteConsoleWide(text);
+}
+
+PlatResource PlatFindResource(uint16_t id)
+{
+    return static_cast<PlatResource>(HostFindResource(id));
+}
+PlatResourceData PlatLoadResource(PlatResource resource)
+{
+    return static_cast<PlatResourceData>(HostLoadResource(resource));
+}
+const uint8_t* PlatLockResource(PlatResourceData data)
+{
+    return HostLockResource(data);
+}
+uint32_t PlatSizeofResource(PlatResource resource)
+{
+    return HostSizeofResource(resource);
+}
+
+bool PlatCreatePrivateFolder(wchar_t* folder, uint32_t capacity)
+{
+    return HostCreatePrivateFolder(folder, capacity);
+}
+bool PlatRemoveFolder(const wchar_t* folder) { return HostRemoveFolder(folder); }
+PlatFile PlatCreateNewFile(const wchar_t* path, bool executable)
+{
+    return HostCreateNewFile(path, executable);
+}
+uint32_t PlatWriteFile(PlatFile file, const uint8_t* bytes, uint32_t count)
+{
+    return HostWriteFile(file, bytes, count);
+}
+bool PlatCloseFile(PlatFile file) { return HostCloseFile(file); }
+bool PlatDeleteFile(const wchar_t* path) { return HostDeleteFile(path); }
+PlatProcess PlatStartProcess(const wchar_t* cmdLine) { return HostStartProcess(cmdLine); }
+void PlatWaitProcess(PlatProcess process) { HostWaitProcess(process); }
+bool PlatGetExitCode(PlatProcess process, uint32_t* exitCode)
+{
+    return HostGetExitCode(process, exitCode);
+}
+void PlatCloseProcess(PlatProcess process) { HostCloseProcess(process); }
+void PlatSleep(uint32_t ms) { HostSleep(ms); }
+uint64_t PlatMonotonicMs(void) { return HostMonotonicMs(); }
+void PlatWaitKey(void) { HostWaitKey(); }
+
+const char* PlatDriveAccessRefusal(void)
+{
+    // Windows answers for itself: without administrator rights the device open
+    // fails and the transport reports it.
+    return nullptr;
+}
+
+void PlatHoldSystemAwake(void)
+{
+    SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED);
+}
+
+void PlatReleaseSystemAwake(void)
+{
+    SetThreadExecutionState(ES_CONTINUOUS);
+}
