@@ -1,6 +1,6 @@
 # Thin wrapper over CMake presets. `make demo` and `make test` work on a fresh
 # Debian 12 machine: both install what is missing first.
-.PHONY: all bootstrap build demo test test-default test-asan quick fuzz bench install clean
+.PHONY: all bootstrap build demo test test-default test-asan test-windows windows quick fuzz bench install clean
 
 all: build
 
@@ -15,7 +15,7 @@ build: bootstrap
 demo: build
 	./build/korvel-sim-kt72m --realtime --letter C=fixed --drive D=other --drive E --flash-ms 10000
 
-test: bootstrap test-default test-asan
+test: bootstrap test-default test-asan test-windows
 
 test-default:
 	cmake --preset default
@@ -26,6 +26,21 @@ test-asan:
 	cmake --preset asan
 	cmake --build --preset asan
 	ctest --preset asan -j2
+
+# The Windows programs (i686 and x86_64), built with mingw-w64 and run under Wine
+# in a fresh prefix inside each build tree. Needs the native build's images.
+windows: build
+	sh scripts/bootstrap-windows.sh build-deps
+	for arch in i686 x86_64; do \
+	  cmake --preset mingw-$$arch && cmake --build --preset mingw-$$arch || exit 1; \
+	done
+
+test-windows: test-default windows
+	for arch in i686 x86_64; do \
+	  dir=build-win32; [ $$arch = x86_64 ] && dir=build-win64; \
+	  rm -rf $$dir/wineprefix; \
+	  ctest --preset mingw-$$arch || exit 1; \
+	done
 
 # Inner loop: rebuild and run the tests of the default tree, no set-up.
 quick:
@@ -42,4 +57,4 @@ install: build
 	cmake --install build
 
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-win32 build-win64
