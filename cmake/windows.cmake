@@ -59,7 +59,7 @@ add_library(korvel_core OBJECT
   update/console.cpp update/entry.cpp update/select_image.cpp update/launcher.cpp
   update/download.cpp update/monitor.cpp config/revision_table.cpp)
 add_library(win32_host STATIC platform/win32/win32_host.cpp platform/host_common.cpp)
-add_library(platform_win32 STATIC platform/win32/platform_win32.cpp)
+add_library(platform_win32 STATIC platform/win32/platform_win32.cpp platform/host_seam.cpp)
 target_link_libraries(platform_win32 PUBLIC win32_host)
 add_library(test_firmware STATIC tools/common/test_firmware.cpp)
 add_library(simdrive STATIC sim/drive/sim_drive.cpp)
