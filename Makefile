@@ -39,7 +39,7 @@ test-windows: test-default windows
 	for arch in i686 x86_64; do \
 	  dir=build-win32; [ $$arch = x86_64 ] && dir=build-win64; \
 	  rm -rf $$dir/wineprefix; \
-	  ctest --preset mingw-$$arch || exit 1; \
+	  ctest --preset mingw-$$arch -j2 || exit 1; \
 	done
 
 # Inner loop: rebuild and run the tests of the default tree, no set-up.

@@ -11,9 +11,13 @@ loader=wine
 case "$(file -b "$1" 2>/dev/null)" in
 *PE32+*) loader=/usr/lib/wine/wine64 ;;
 esac
-if [ ! -f "$prefix/system.reg" ]; then
-    mkdir -p "$prefix"
-    $loader wineboot.exe -i >/dev/null 2>&1 || true
-    wineserver -w || true
-fi
+# Tests may start in parallel: one of them makes the prefix, the others wait.
+mkdir -p "$prefix"
+(
+    flock 9
+    if [ ! -f "$prefix/system.reg" ]; then
+        $loader wineboot.exe -i >/dev/null 2>&1 || true
+        wineserver -w || true
+    fi
+) 9>"$prefix.lock"
 exec $loader "$@"
