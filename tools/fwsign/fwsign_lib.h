@@ -1,4 +1,4 @@
-// Development signing: the PKI of Part "trust anchors" made with mbed TLS,
+// Development signing: the verifier's two certificates made with mbed TLS,
 // SignedFirmwareImage containers, and the carried test images.
 #pragma once
 
