@@ -33,6 +33,11 @@ struct WrapperCase {
     const char* expected;   // trace of the command, without its outcome
 };
 
+void PrintTo(const WrapperCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class WrapperTest : public CommandsTest, public ::testing::WithParamInterface<WrapperCase> {};
 
 TEST_P(WrapperTest, SendsItsCdbDirectionLengthAndTimeOut)

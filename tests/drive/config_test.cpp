@@ -57,6 +57,11 @@ struct PercentCase {
     int shown;
 };
 
+void PrintTo(const PercentCase& c, std::ostream* os)
+{
+    *os << c.count;
+}
+
 class PercentageTest : public ::testing::TestWithParam<PercentCase> {};
 
 TEST_P(PercentageTest, CountToPercentage)

@@ -36,6 +36,11 @@ struct MatchCase {
     bool matches;
 };
 
+void PrintTo(const MatchCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class NeedleTest : public DiscoveryTest, public ::testing::WithParamInterface<MatchCase> {};
 
 TEST_P(NeedleTest, MatchesAsACaseSensitiveSubstring)
@@ -103,6 +108,11 @@ struct SkipCase {
     const char* fault;
     const char* debug;   // debugger text expected, or nullptr
 };
+
+void PrintTo(const SkipCase& c, std::ostream* os)
+{
+    *os << c.fault;
+}
 
 class ProbeFailureTest : public DiscoveryTest, public ::testing::WithParamInterface<SkipCase> {};
 

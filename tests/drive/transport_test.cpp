@@ -89,6 +89,11 @@ struct StatusCase {
     bool senseExpected;
 };
 
+void PrintTo(const StatusCase& c, std::ostream* os)
+{
+    *os << c.fault;
+}
+
 class TransportStatusTest : public TransportTest,
                             public ::testing::WithParamInterface<StatusCase> {};
 
@@ -118,6 +123,11 @@ struct FailureCase {
     const char* debugText;    // nullptr: nothing on the debugger
     bool handleKept;
 };
+
+void PrintTo(const FailureCase& c, std::ostream* os)
+{
+    *os << c.fault;
+}
 
 class TransportFailureTest : public TransportTest,
                              public ::testing::WithParamInterface<FailureCase> {};
@@ -217,6 +227,11 @@ struct MalformedCase {
     const char* name;
     void (*spoil)(PassThroughBlock*, uint32_t*, uint32_t*);
 };
+
+void PrintTo(const MalformedCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class MalformedBlockTest : public TransportTest,
                            public ::testing::WithParamInterface<MalformedCase> {};

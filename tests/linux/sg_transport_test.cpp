@@ -33,6 +33,11 @@ struct MapCase {
     int direction;
 };
 
+void PrintTo(const MapCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class SgMappingTest : public ::testing::TestWithParam<MapCase> {};
 
 TEST_P(SgMappingTest, BlockBecomesHeader)
@@ -71,6 +76,11 @@ struct OutcomeCase {
     bool carriedOut;
     uint32_t errorCode;
 };
+
+void PrintTo(const OutcomeCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class SgOutcomeTest : public ::testing::TestWithParam<OutcomeCase> {};
 

@@ -103,6 +103,11 @@ struct HostFault {
     size_t deletes;     // file delete lines
 };
 
+void PrintTo(const HostFault& c, std::ostream* os)
+{
+    *os << c.fault;
+}
+
 class LauncherFaultTest : public LauncherTest, public ::testing::WithParamInterface<HostFault> {};
 
 TEST_P(LauncherFaultTest, EveryHostFailureIsASignatureFailureWithNothingLeft)

@@ -92,6 +92,11 @@ struct TrayCase {
     int pauses;
 };
 
+void PrintTo(const TrayCase& c, std::ostream* os)
+{
+    *os << c.polls;
+}
+
 class TrayWaitTest : public ::testing::TestWithParam<TrayCase> {};
 
 TEST_P(TrayWaitTest, PollsUntilTheTrayReportsOpenOrFiveTimes)
