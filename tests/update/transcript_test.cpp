@@ -56,13 +56,11 @@ std::vector<EndPath> EndPaths()
             kNoTarget, 1, false, false);
         add("read_buffer_fails", [] { return With({"--fault", "send:3c@1=check:05/24/00"}); },
             head, 3, false, false);
+        const std::string refusedHead =
+            a ? "Varnolt FW Updater for KT72M\n\nTarget Drive : VARNOLT Optical Drive   KT13\n\n"
+              : "Varnolt FW Updater for RQ35VW41\n\nTarget Drive : TOLVANEKBD-RE  RQ35VW41 1.02\n\n";
         add("revision_not_accepted", [a] { return With({"--revision", a ? "KT13" : "1.02"}); },
-            (a ? kHeadA : "Varnolt FW Updater for RQ35VW41\n\nTarget Drive : TOLVANEKBD-RE  RQ35VW41 1.02\n\n") +
-                "There is no target drive.(FW Version Not Match)\n",
-            2, false, false);
-        if (a)
-            rows.back().out = "Varnolt FW Updater for KT72M\n\nTarget Drive : VARNOLT Optical Drive   KT13\n\n"
-                              "There is no target drive.(FW Version Not Match)\n";
+            refusedHead + "There is no target drive.(FW Version Not Match)\n", 2, false, false);
         add("resource_missing", [] { return With({"--resource", "101=missing"}); },
             head + "FW Resource Load Error #1.\n", 4, false, false);
         add("resource_not_loadable", [] { return With({"--resource", "101=unloadable"}); },
@@ -92,8 +90,9 @@ std::vector<EndPath> EndPaths()
                 "Press Any Key...\n",
             11, true, true);
         add("read_back_fails", [] { return With({"--readback-fails"}); },
-            head + (a ? kCompletedA : kCompletedB).substr(0, (a ? kCompletedA : kCompletedB).size() - 17) +
-                "FW Version Check Failure. The drive does not report the new firmware.\n"
+            head + kProgress + "FW Updating : 100 %\n\nFW Updating Completed. \n\nAfter FW Updating : " +
+                (a ? "VARNOLT Optical Drive   KT12" : "TOLVANEKBD-RE  RQ35VW41 1.02") +
+                "\n\nFW Version Check Failure. The drive does not report the new firmware.\n"
                 "Press Any Key...\n",
             11, true, true);
         add("no_drive_access", [] { return With({"--deny-drive-access"}); },
